@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "plugin/core/virtual_path.h"
 #include "rtl/text_routines.h"
 
 namespace {
@@ -225,4 +228,55 @@ TEST(SearchDataList, DeleteOldestArchiveSkipsActiveSnapshots) {
   EXPECT_EQ(Contents(list), (V{{u"\\A", true}, {u"\\C", true}}));
   EXPECT_FALSE(list.DeleteOldestArchive());
   EXPECT_EQ(list.Count(), 2);
+}
+
+// Several enumerating threads and look-ups at once, as the host's threads
+// do: a thread's own snapshot is never freed while it is active (the
+// sanitized build reports any use after free), and every look-up sees a
+// consistent listing.
+TEST(SearchDataList, ConcurrentListingsAndLookUpsKeepActiveSnapshots) {
+  TSearchDataList list;
+  std::atomic<bool> bFailed{false};
+  std::atomic<int> iWaiting{5};
+  auto startTogether = [&] {
+    --iWaiting;
+    while (iWaiting > 0) std::this_thread::yield();
+  };
+  std::u16string sMore;
+  for (int i = 0; i < 50; ++i) sMore += u"\x1E" u"more " + IntToText(i) + u"\x1F";
+  auto listing = [&](int iThread) {
+    std::mt19937 rng(static_cast<unsigned>(iThread));
+    startTogether();
+    for (int i = 0; i < 500; ++i) {
+      const std::u16string sFolder = u"\\F" + IntToText(rng() % 4);
+      int iArchiveCount = 0;
+      list.DeleteByPath(sFolder, iArchiveCount);
+      if (iArchiveCount >= 2) list.DeleteOldestArchive();
+      auto pData = new TSearchData(sFolder, u"item\x1F" u"C:" + sFolder + u"\x1E" u"other\x1F" + sMore);
+      list.Add(pData);
+      // The enumeration reads its snapshot without the lock.
+      for (; pData->iCursor < pData->pResult->Count(); ++pData->iCursor)
+        if (pData->pResult->Entry(pData->iCursor).sName.empty()) bFailed = true;
+      if (pData->sPath != sFolder) bFailed = true;
+      pData->bActive = false;
+    }
+  };
+  auto lookUp = [&](int iThread) {
+    std::mt19937 rng(static_cast<unsigned>(100 + iThread));
+    startTogether();
+    for (int i = 0; i < 5000; ++i) {
+      const std::u16string sFolder = u"\\F" + IntToText(rng() % 4);
+      std::u16string sAnswer;
+      if (FindInSnapshots(list, sFolder + u"\\item", sAnswer) && sAnswer != u"C:" + sFolder) bFailed = true;
+    }
+  };
+  std::vector<std::thread> vThreads;
+  for (int i = 0; i < 3; ++i) vThreads.emplace_back(listing, i);
+  for (int i = 0; i < 2; ++i) vThreads.emplace_back(lookUp, i);
+  for (std::thread& t : vThreads) t.join();
+  EXPECT_FALSE(bFailed);
+  // Nothing is active any more.
+  int iArchiveCount = 0;
+  list.DeleteByPath(u"\\none", iArchiveCount);
+  EXPECT_EQ(iArchiveCount, list.Count());
 }

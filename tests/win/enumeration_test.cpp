@@ -428,3 +428,43 @@ TEST_F(EnumerationTest, OverLongPathsAreSkippedWithOneBoxEach) {
   ExpectBox(vBoxes[1], CONTEXT_FIND_NEXT, sFolder + L"\\n123456789abc", MSG_PATH_TOO_LONG);
   ExpectBox(vBoxes[2], CONTEXT_FIND_NEXT, sFolder + L"\\n12345678", MSG_PATH_TOO_LONG);
 }
+
+namespace {
+
+void ListNamesLongInTheMultiByteCodePage() {
+  TMessageBoxRecorder recorder;
+  TScriptedTagServer server;
+  TPluginHost host;
+  ASSERT_TRUE(host.Loaded());
+  ASSERT_EQ(host.Init(), 0);
+  // U+3042 takes two bytes in code page 932: 129 of them fit cFileName with
+  // the terminating zero, 130 do not, though both paths are short enough.
+  const std::wstring sFits(129, L'\x3042');
+  const std::wstring sTooLong(130, L'\x3042');
+  server.SetAnswer(REQUEST_LISTING, u"\\J",
+                   Text(L"a\x1F\x1E" + sTooLong + L"\x1F\x1E" + sFits + L"\x1F\x1E" L"b\x1F"));
+  std::string sFolder = "\\J";
+  WIN32_FIND_DATAA findData;
+  const HANDLE hFind = host.fsFindFirst(sFolder.data(), &findData);
+  ASSERT_NE(hFind, INVALID_HANDLE_VALUE) << GetLastError();
+  std::vector<std::string> vNames{findData.cFileName};
+  while (host.fsFindNext(hFind, &findData)) {
+    ASSERT_NE(std::memchr(findData.cFileName, 0, sizeof findData.cFileName), nullptr);
+    vNames.push_back(findData.cFileName);
+  }
+  host.fsFindClose(hFind);
+  EXPECT_EQ(vNames, (std::vector<std::string>{"a", Ansi(sFits), "b"}));
+  EXPECT_EQ(Ansi(sFits).size(), 258u);
+  const std::vector<TRecordedBox> vBoxes = recorder.Boxes();
+  ASSERT_EQ(vBoxes.size(), 1u);
+  ExpectBox(vBoxes[0], CONTEXT_FIND_NEXT, L"\\J\\" + sTooLong, MSG_PATH_TOO_LONG);
+}
+
+}  // namespace
+
+// Needs a multi-byte ANSI code page: under Wine, run the program with
+// LC_ALL=ja_JP.UTF-8 (the locale must be generated), which gives code page 932.
+TEST(EnumerationMultiByte, NameTooLongForCFileNameIsSkippedWithABox) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs code page 932 (LC_ALL=ja_JP.UTF-8), this one is " << GetACP();
+  ListNamesLongInTheMultiByteCodePage();
+}
