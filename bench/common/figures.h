@@ -25,6 +25,11 @@ inline void PrintFigure(const std::string& sFigure, double dMeasured, TTargetKin
   std::fflush(stdout);
 }
 
+inline void PrintCount(const std::string& sWhat, long long iCount) {
+  std::printf("TIME|%s|%lld\n", sWhat.c_str(), iCount);
+  std::fflush(stdout);
+}
+
 inline void PrintTime(const std::string& sWhat, double dValue, const char* pUnit) {
   std::printf("TIME|%s|%.3f %s\n", sWhat.c_str(), dValue, pUnit);
   std::fflush(stdout);

@@ -11,6 +11,9 @@
 
 class TRunCollector : public benchmark::ConsoleReporter {
  public:
+  // Plain text, so that the figure lines that follow can be read by a script.
+  TRunCollector() : benchmark::ConsoleReporter(OO_None) {}
+
   void ReportRuns(const std::vector<Run>& vRuns) override {
     benchmark::ConsoleReporter::ReportRuns(vRuns);
     for (const Run& run : vRuns) {

@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
   const double dTextBytes = static_cast<double>(sListing.size() * sizeof(char16_t));
   char szSize[32];
   std::snprintf(szSize, sizeof szSize, "%.1f MiB", dMiB);
-  PrintTime(std::string("listing text: ") + szSize + ", records", memory.iRecords, "");
+  PrintCount(std::string("records in the ") + szSize + " listing text", memory.iRecords);
   PrintTime("parse to TSearchData", dParse * 1e3, "ms");
   PrintTime("parse to TSearchData", dTextBytes / dParse / 1e6, "MB/s");
   PrintTime("separator scan", dScan * 1e3, "ms");
