@@ -51,6 +51,10 @@ class TScriptedTagServer {
   void SetAnswerDelay(DWORD dwMs);
   // Keeps the sender waiting inside WM_COPYDATA this long before handling it.
   void SetHoldInSend(DWORD dwMs);
+  // Requests with this path are kept unanswered until ReleaseAnswersFor,
+  // which answers them then, from the calling thread, as the table says.
+  void HoldAnswersFor(const std::u16string& sPath);
+  void ReleaseAnswersFor(const std::u16string& sPath);
 
   std::vector<TReceivedMessage> Messages() const;
   std::vector<TReceivedRequest> Requests() const;
