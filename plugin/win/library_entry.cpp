@@ -8,6 +8,7 @@
 #include "common/win_text.h"
 #include "plugin/win/global_state.h"
 #include "plugin/win/plugin_interface.h"
+#include "plugin/win/settings.h"
 
 BOOL WINAPI DllMain(HINSTANCE /*hInstance*/, DWORD dwReason, LPVOID /*pReserved*/) {
   switch (dwReason) {
@@ -31,6 +32,7 @@ extern "C" int __stdcall FsInit(int PluginNr, tProgressProc pProgress, tLogProc 
       TLockGuard lock(csOmbrixRequest);
       dwOmbrixReqCount = 0;
     }
+    LoadInterfaceLanguage();
   } catch (...) {
   }
   return 0;
