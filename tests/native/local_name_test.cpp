@@ -66,6 +66,10 @@ TEST(CleanLocalName, CleansEveryComponentButTheFirst) {
       {u"file.txt.", u"file.txt."},
       {u"", u""},
       {u"   ", u"   "},
+      // The split follows the path list's quote rules: a component that
+      // begins with a double quote ends at the closing one, and what follows
+      // it becomes a component of its own.
+      {u"C:\\out\\\"q\".txt", u"C:\\out\\q\\.txt"},
   };
   for (const auto& c : cases) EXPECT_EQ(CleanLocalName(c.pLocal), c.pTarget) << TextToUtf8(c.pLocal);
 }
