@@ -47,7 +47,10 @@ std::u16string GetSpecialFolderPath(int iCsidl) {
 }
 
 int32_t ReadSettingInteger(std::u16string_view sSection, std::u16string_view sKey, int32_t iDefault) {
-  const std::u16string sFolder = CreateFolderChain(JoinPath(GetSpecialFolderPath(CSIDL_PERSONAL), SETTINGS_FOLDER_NAME));
+  // Without a documents folder, or when the Quillery folder cannot be made,
+  // the name becomes "\Ombrix.ini" in the current drive's root.
+  const std::u16string sFolder =
+      CreateFolderChain(JoinPath(GetSpecialFolderPath(CSIDL_PERSONAL), SETTINGS_FOLDER_NAME));
   const TMemIniFile ini(ReadWholeFile(JoinPath(sFolder, SETTINGS_FILE_NAME)),
                         [](std::string_view sAnsi) { return AnsiToText(sAnsi); });
   return ini.ReadInteger(sSection, sKey, iDefault);
