@@ -12,6 +12,11 @@ export BUILD_DIR=${BUILD_DIR:-$root/build}
 ctest --test-dir "$BUILD_DIR/native" --output-on-failure
 ctest --test-dir "$BUILD_DIR/win32" --output-on-failure
 
+# Every benchmark once with a small N, so that they keep building and
+# working; no time is asserted. Before the Windows tests, so that their
+# summary closes the run.
+"$root/scripts/bench.sh" --smoke
+
 source "$root/scripts/wine-env.sh"
 wine_prefix_ready
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
@@ -21,6 +26,3 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
   # One at a time: the named objects and the server window are shared by all processes.
   ctest --test-dir '$BUILD_DIR/win64' --output-on-failure
 "
-# Every benchmark once with a small N, so that they keep building and
-# working; no time is asserted.
-"$root/scripts/bench.sh" --smoke
