@@ -36,6 +36,16 @@ class TRunCollector : public benchmark::ConsoleReporter {
 };
 
 // Removes --smoke from the arguments; true if it was there.
+// One timed run for the smoke run, otherwise three repetitions whose best
+// the collector keeps.
+inline void ConfigureRuns(benchmark::internal::Benchmark* pBenchmark, bool bSmoke) {
+  pBenchmark->Unit(benchmark::kMillisecond);
+  if (bSmoke)
+    pBenchmark->Iterations(1);
+  else
+    pBenchmark->Repetitions(3)->ReportAggregatesOnly(false);
+}
+
 inline bool TakeSmokeFlag(int& argc, char** argv) {
   bool bSmoke = false;
   int iOut = 1;

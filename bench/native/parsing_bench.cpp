@@ -154,11 +154,7 @@ int main(int argc, char** argv) {
 
   for (auto* p : {benchmark::RegisterBenchmark("TSearchData", BuildSnapshot),
                   benchmark::RegisterBenchmark("SeparatorScan", SeparatorScan)}) {
-    p->Unit(benchmark::kMillisecond);
-    if (bSmoke)
-      p->Iterations(1);
-    else
-      p->Repetitions(3)->ReportAggregatesOnly(false);
+    ConfigureRuns(p, bSmoke);
   }
   benchmark::Initialize(&argc, argv);
   const TMemory memory = SnapshotMemory();

@@ -110,11 +110,7 @@ int main(int argc, char** argv) {
     auto* pIndexed = benchmark::RegisterBenchmark(Name("FindInSnapshots", iCount).c_str(), IndexedLookups, iCount);
     auto* pLinear = benchmark::RegisterBenchmark(Name("LinearWalk", iCount).c_str(), LinearLookups, iCount);
     for (auto* p : {pIndexed, pLinear}) {
-      p->Unit(benchmark::kMillisecond);
-      if (bSmoke)
-        p->Iterations(1);
-      else
-        p->Repetitions(3)->ReportAggregatesOnly(false);
+      ConfigureRuns(p, bSmoke);
     }
   }
   benchmark::Initialize(&argc, argv);
