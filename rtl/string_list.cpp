@@ -1,5 +1,7 @@
 #include "rtl/string_list.h"
 
+#include <algorithm>
+
 std::u16string_view TStringList::Names(int iIndex) const {
   const std::u16string& sItem = vItems[iIndex];
   const size_t iAt = sItem.find(NameValueSeparator);
@@ -49,6 +51,10 @@ std::u16string ReadQuotedItem(std::u16string_view sText, size_t& iPos, char16_t 
 
 void TStringList::SetDelimitedText(std::u16string_view sText) {
   vItems.clear();
+  // One item per delimiter and one more (fewer when delimiters are quoted):
+  // a listing of many short records would otherwise carry up to half again
+  // its items' size in unused capacity.
+  if (!sText.empty()) vItems.reserve(static_cast<size_t>(std::count(sText.begin(), sText.end(), Delimiter)) + 1);
   size_t iPos = 0;
   while (iPos < sText.size()) {
     if (sText[iPos] == QuoteChar) {

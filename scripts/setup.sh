@@ -11,7 +11,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake make g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-         wine wine32:i386 wine64 xvfb xauth zip unzip; do
+         wine wine32:i386 wine64 xvfb xauth zip unzip locales; do
   have "$p" || need+=("$p")
 done
 
@@ -20,5 +20,12 @@ if [ ${#need[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+# A Japanese locale gives Wine programs the multi-byte code page 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
 fi
 echo "setup: everything is in place"

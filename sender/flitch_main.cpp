@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/tag_server_contract.h"
+#include "common/tag_server_send.h"
 #include "common/win_text.h"
 #include "sender/flitch_command.h"
 
@@ -21,17 +22,6 @@ struct TArgumentsRelease {
 };
 using TArguments = std::unique_ptr<LPWSTR, TArgumentsRelease>;
 
-// One WM_COPYDATA to the tag server's window, looked up anew. Neither the
-// window nor the result is tested: a missing server is not noticed.
-void SendToTagServer(uintptr_t dwCode, const wchar_t* szText, size_t iLength) {
-  COPYDATASTRUCT data{};
-  data.dwData = dwCode;
-  data.cbData = static_cast<DWORD>((iLength + 1) * sizeof(wchar_t));
-  data.lpData = const_cast<wchar_t*>(szText);
-  SendMessageW(FindWindowW(AsWide(TAG_SERVER_WINDOW_CLASS), nullptr), WM_COPYDATA, 0,
-               reinterpret_cast<LPARAM>(&data));
-}
-
 int RunFlitch() {
   int iCount = 0;
   const TArguments pArgs(CommandLineToArgvW(GetCommandLineW(), &iCount));
@@ -41,9 +31,8 @@ int RunFlitch() {
 
   const std::optional<uintptr_t> dwCode = MessageCodeForArguments(vArgs);
   if (!dwCode) return FLITCH_EXIT_REFUSED;
-  // The argument is sent exactly as split, with its own terminating NUL.
-  const std::u16string_view sPath = vArgs[FLITCH_PATH_ARGUMENT];
-  SendToTagServer(*dwCode, pArgs.get()[FLITCH_PATH_ARGUMENT], sPath.size());
+  // The argument is sent exactly as split.
+  SendToTagServer(*dwCode, std::u16string(vArgs[FLITCH_PATH_ARGUMENT]));
   return FLITCH_EXIT_SENT;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/tag_server_contract.h"
+#include "common/tag_server_send.h"
 #include "common/win_text.h"
 #include "watcher/folder_watch.h"
 
@@ -49,17 +50,6 @@ std::u16string LowerFileName(std::u16string_view sName) {
   std::u16string sLower(sName);
   if (!sLower.empty()) CharLowerBuffW(AsWideBuffer(sLower.data()), static_cast<DWORD>(sLower.size()));
   return sLower;
-}
-
-// One WM_COPYDATA to the tag server's window, looked up anew. Neither the
-// window nor the result is tested: a missing server is not noticed.
-void SendToTagServer(uintptr_t dwCode, const std::u16string& sText) {
-  COPYDATASTRUCT data{};
-  data.dwData = dwCode;
-  data.cbData = static_cast<DWORD>((sText.size() + 1) * sizeof(char16_t));
-  data.lpData = const_cast<char16_t*>(sText.c_str());
-  SendMessageW(FindWindowW(AsWide(TAG_SERVER_WINDOW_CLASS), nullptr), WM_COPYDATA, 0,
-               reinterpret_cast<LPARAM>(&data));
 }
 
 }  // namespace

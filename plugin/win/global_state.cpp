@@ -1,5 +1,6 @@
 #include "plugin/win/global_state.h"
 
+std::unique_ptr<TSearchDataList> SearchDataList;
 int iPluginNr = 0;
 tProgressProc pProgressProc = nullptr;
 // Constructed when the library is loaded, so it exists exactly once however

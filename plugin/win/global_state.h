@@ -6,10 +6,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
+#include "plugin/core/listing_cache.h"
 #include "plugin/win/plugin_interface.h"
 #include "rtl/critical_section.h"
 
+// The listing cache: created at process attach, destroyed with every
+// snapshot at process detach. The pointer changes only while no entry point
+// can run; the list's contents are guarded by its own lock.
+extern std::unique_ptr<TSearchDataList> SearchDataList;
 extern int iPluginNr;
 extern tProgressProc pProgressProc;
 // Guards dwOmbrixReqCount and the numbers of the requests in flight.

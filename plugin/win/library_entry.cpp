@@ -13,8 +13,14 @@ BOOL WINAPI DllMain(HINSTANCE /*hInstance*/, DWORD dwReason, LPVOID /*pReserved*
   switch (dwReason) {
     case DLL_PROCESS_ATTACH:
       hHostWindow = FindWindowW(AsWide(HOST_WINDOW_CLASS), nullptr);
+      try {
+        SearchDataList = std::make_unique<TSearchDataList>();
+      } catch (...) {
+      }
       break;
     case DLL_PROCESS_DETACH:
+      // Frees every snapshot the cache still holds.
+      SearchDataList.reset();
       break;
     default:
       break;

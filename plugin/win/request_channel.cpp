@@ -4,6 +4,7 @@
 
 #include "common/messages.h"
 #include "common/tag_server_contract.h"
+#include "common/tag_server_send.h"
 #include "common/win_text.h"
 #include "plugin/core/request_text.h"
 #include "plugin/win/global_state.h"
@@ -99,13 +100,7 @@ bool GetOmbrixData(std::u16string sPath, std::u16string& sAnswer, int iCode) {
       throw EVoidException{};
     }
 
-    const std::u16string sRequest = RequestText(slot.Number(), iCode, sPath);
-    COPYDATASTRUCT cds;
-    cds.dwData = MSG_CODE_REQUEST;
-    cds.cbData = static_cast<DWORD>((sRequest.size() + 1) * sizeof(char16_t));
-    cds.lpData = const_cast<char16_t*>(sRequest.c_str());
-    SendMessageW(FindWindowW(AsWide(TAG_SERVER_WINDOW_CLASS), nullptr), WM_COPYDATA, 0,
-                 reinterpret_cast<LPARAM>(&cds));
+    SendToTagServer(MSG_CODE_REQUEST, RequestText(slot.Number(), iCode, sPath));
 
     if (WaitForSingleObject(hEvent.get(), DW_ANSWER_TIMEOUT_MS) != WAIT_OBJECT_0) {
       ShowPluginMessage(PluginMessage(MSG_NO_DATA_FROM_SERVER), CONTEXT_PLUGIN, u"WaitForSingleObject");
