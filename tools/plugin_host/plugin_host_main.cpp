@@ -95,6 +95,10 @@ std::u16string Two(int iValue) {
   return sText;
 }
 
+std::u16string Count(uint64_t iCount, const char16_t* pOne, const char16_t* pMany) {
+  return IntToText(static_cast<int64_t>(iCount)) + u" " + (iCount == 1 ? pOne : pMany);
+}
+
 std::u16string ErrorText(DWORD dwError) {
   wchar_t* pText = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -281,9 +285,8 @@ int CommandLs(const std::u16string& sPath) {
     if (!bFolder) iBytes += SizeOf(entry);
   }
   Print(folder.vEntries.empty() ? u"(no entries)"
-                                : IntToText(static_cast<int64_t>(iFolders)) + u" folders, " +
-                                      IntToText(static_cast<int64_t>(iFiles)) + u" files, " +
-                                      IntToText(static_cast<int64_t>(iBytes)) + u" bytes");
+                                : Count(iFolders, u"folder", u"folders") + u", " + Count(iFiles, u"file", u"files") +
+                                      u", " + Count(iBytes, u"byte", u"bytes"));
   return EXIT_DONE;
 }
 
