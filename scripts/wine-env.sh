@@ -12,13 +12,19 @@ WINESERVER=/usr/lib/wine/wineserver64
 # does not wait for a window manager. Runs outside the display and stops its
 # server afterwards, as a server started without a display cannot show windows.
 wine_prefix_ready() {
-  if [ ! -f "$WINEPREFIX/.brackenfold-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.brackenfold-ready-2" ]; then
     rm -rf "$WINEPREFIX"
     "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
     "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
     "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
     "$WINESERVER" -w
-    touch "$WINEPREFIX/.brackenfold-ready"
+    # Wine links the user's Documents, Desktop and the like to the home folder;
+    # make them real folders so that nothing a test writes leaves the prefix.
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+      if [ -L "$link" ]; then rm "$link" && mkdir "$link"; fi
+    done
+    touch "$WINEPREFIX/.brackenfold-ready-2"
   fi
 }
 

@@ -6,10 +6,12 @@
 
 #include "common/tag_server_contract.h"
 #include "common/win_text.h"
+#include "plugin/win/folder_icon.h"
 #include "plugin/win/global_state.h"
 #include "plugin/win/plugin_interface.h"
+#include "plugin/win/settings.h"
 
-BOOL WINAPI DllMain(HINSTANCE /*hInstance*/, DWORD dwReason, LPVOID /*pReserved*/) {
+BOOL WINAPI DllMain(HINSTANCE /*hInstance*/, DWORD dwReason, LPVOID pReserved) {
   switch (dwReason) {
     case DLL_PROCESS_ATTACH:
       hHostWindow = FindWindowW(AsWide(HOST_WINDOW_CLASS), nullptr);
@@ -21,6 +23,8 @@ BOOL WINAPI DllMain(HINSTANCE /*hInstance*/, DWORD dwReason, LPVOID /*pReserved*
     case DLL_PROCESS_DETACH:
       // Frees every snapshot the cache still holds.
       SearchDataList.reset();
+      // When the process ends the system takes the icons back itself.
+      if (!pReserved) ReleaseFolderIcons();
       break;
     default:
       break;
@@ -37,6 +41,7 @@ extern "C" int __stdcall FsInit(int PluginNr, tProgressProc pProgress, tLogProc 
       TLockGuard lock(csOmbrixRequest);
       dwOmbrixReqCount = 0;
     }
+    LoadInterfaceLanguage();
   } catch (...) {
   }
   return 0;
