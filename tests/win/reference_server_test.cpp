@@ -2,6 +2,8 @@
 // the command-line host, Flitch and Corvane, each a process of its own,
 // over a small document set of the test's own.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <memory>
@@ -48,6 +50,25 @@ std::string Joined(const std::vector<std::string>& vLines) {
   std::string sText;
   for (const std::string& sLine : vLines) sText += sLine + "\n";
   return sText;
+}
+
+// Waits for the end of every command processor in the session: the one the
+// shell started for a document holds the document's folder while it runs.
+bool WaitForCommandProcessors(DWORD dwTimeoutMs) {
+  const HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (hSnapshot == INVALID_HANDLE_VALUE) return false;
+  bool bAllEnded = true;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL bMore = Process32FirstW(hSnapshot, &entry); bMore; bMore = Process32NextW(hSnapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"cmd.exe") != 0) continue;
+    if (HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+      bAllEnded = WaitForSingleObject(hProcess, dwTimeoutMs) == WAIT_OBJECT_0 && bAllEnded;
+      CloseHandle(hProcess);
+    }
+  }
+  CloseHandle(hSnapshot);
+  return bAllEnded;
 }
 
 // The document set: every document carries Work; Clients holds two
@@ -207,6 +228,7 @@ TEST_F(ReferenceServer, OpenWithActionZeroStartsTheDocumentsProgram) {
   }
   FindCloseChangeNotification(hChange);
   EXPECT_TRUE(bOpened);
+  EXPECT_TRUE(WaitForCommandProcessors(DW_WAIT_MS));
   EXPECT_TRUE(Contains(pServer->Lines(), "click on \"\\Scripts\\run.cmd\": action 0")) << pServer->Output();
 }
 
