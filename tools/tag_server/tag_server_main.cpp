@@ -89,12 +89,13 @@ void AnswerRequest(const TTagRequest& request) {
   UnmapViewOfFile(pView);
   CloseHandle(hMapping);
 
-  if (HANDLE hEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, AsWide(EVENT_NAME_PREFIX + sName))) {
+  // The log line comes before the event: once the event is set the plugin
+  // goes on, and whoever reads this log sees the answer there by then.
+  HANDLE hEvent = OpenEventW(EVENT_MODIFY_STATE, FALSE, AsWide(EVENT_NAME_PREFIX + sName));
+  Log(hEvent ? answer.sLog : answer.sLog + u" (but no event " + sName + u" to set)");
+  if (hEvent) {
     SetEvent(hEvent);
     CloseHandle(hEvent);
-    Log(answer.sLog);
-  } else {
-    Log(answer.sLog + u" (but no event " + sName + u" to set)");
   }
 }
 
