@@ -2,6 +2,10 @@
 
 #include <chrono>
 
+namespace {
+constexpr char END_MARK = '\x01';
+}  // namespace
+
 TCapturedProcess::TCapturedProcess(const std::wstring& sProgram, const std::wstring& sArguments,
                                    const std::wstring& sFolder, DWORD dwFlags) {
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
@@ -25,7 +29,9 @@ TCapturedProcess::TCapturedProcess(const std::wstring& sProgram, const std::wstr
   PROCESS_INFORMATION pi{};
   const bool bStarted = CreateProcessW(sProgram.c_str(), sCommandLine.data(), nullptr, nullptr, TRUE, dwFlags,
                                        nullptr, sFolder.empty() ? nullptr : sFolder.c_str(), &si, &pi) != 0;
-  // Only the child holds its ends now, so reading ends when the child does.
+  // Keep a write end of our own, which no child inherits, for the end mark.
+  DuplicateHandle(GetCurrentProcess(), hChildOut, GetCurrentProcess(), &hOutputMark, 0, FALSE,
+                  DUPLICATE_SAME_ACCESS);
   CloseHandle(hChildIn);
   CloseHandle(hChildOut);
   if (!bStarted) return;
@@ -41,7 +47,11 @@ TCapturedProcess::~TCapturedProcess() {
     WaitForSingleObject(hProcess, 10000);
   }
   CloseInput();
-  if (thReader.joinable()) thReader.join();
+  if (thReader.joinable()) {
+    FinishOutput(10000);
+    thReader.join();
+  }
+  if (hOutputMark) CloseHandle(hOutputMark);
   if (hOutput) CloseHandle(hOutput);
   if (hProcess) CloseHandle(hProcess);
 }
@@ -52,6 +62,13 @@ void TCapturedProcess::Read() {
   while (ReadFile(hOutput, aBuffer, sizeof aBuffer, &dwRead, nullptr) && dwRead > 0) {
     std::lock_guard<std::mutex> lock(mtx);
     for (DWORD i = 0; i < dwRead; ++i) {
+      if (aBuffer[i] == END_MARK && bMarkSent) {
+        if (!sPartial.empty()) vLines.push_back(sPartial);
+        sPartial.clear();
+        bEnded = true;
+        cvChanged.notify_all();
+        return;
+      }
       if (aBuffer[i] == '\n') {
         vLines.push_back(sPartial);
         sPartial.clear();
@@ -90,10 +107,19 @@ bool TCapturedProcess::WaitForLine(const std::string& sPart, DWORD dwTimeoutMs) 
   }) && iChecked < vLines.size();
 }
 
+bool TCapturedProcess::FinishOutput(DWORD dwTimeoutMs) {
+  std::unique_lock<std::mutex> lock(mtx);
+  if (!bEnded && !bMarkSent && hOutputMark) {
+    bMarkSent = true;
+    DWORD dwWritten = 0;
+    WriteFile(hOutputMark, &END_MARK, 1, &dwWritten, nullptr);
+  }
+  return cvChanged.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), [&] { return bEnded; });
+}
+
 bool TCapturedProcess::Wait(DWORD dwTimeoutMs) {
   if (!hProcess || WaitForSingleObject(hProcess, dwTimeoutMs) != WAIT_OBJECT_0) return false;
-  std::unique_lock<std::mutex> lock(mtx);
-  return cvChanged.wait_for(lock, std::chrono::milliseconds(dwTimeoutMs), [&] { return bEnded; });
+  return FinishOutput(dwTimeoutMs);
 }
 
 DWORD TCapturedProcess::ExitCode() const {

@@ -2,6 +2,11 @@
 // its standard input and output (standard error goes to the output too),
 // collects what it prints line by line on a reader thread, and lets a test
 // wait for a line to appear.
+// The end of the output is not taken from the pipe's end: a process the
+// child starts may keep the pipe open (under Wine the desktop process that
+// the first window of a session starts does). Once the child has ended, this
+// side writes an end mark into the pipe behind everything the child wrote.
+// The programs run this way print text only, never the mark's byte.
 #pragma once
 
 #include <windows.h>
@@ -41,16 +46,20 @@ class TCapturedProcess {
 
  private:
   void Read();
+  // Sends the end mark once the child has ended and waits for the reader to reach it.
+  bool FinishOutput(DWORD dwTimeoutMs);
 
   HANDLE hProcess = nullptr;
   DWORD dwProcessId = 0;
   HANDLE hInput = nullptr;
   HANDLE hOutput = nullptr;
+  HANDLE hOutputMark = nullptr;  // this side's own write end, for the end mark
   std::mutex mtx;
   std::condition_variable cvChanged;
   std::vector<std::string> vLines;
   std::string sPartial;
   bool bEnded = false;
+  bool bMarkSent = false;
   std::thread thReader;
 };
 
