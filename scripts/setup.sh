@@ -11,7 +11,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake make g++ googletest g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
-         wine wine32:i386 wine64 xvfb xauth zip unzip locales; do
+         wine wine32:i386 wine64 xvfb xauth zip unzip locales libbenchmark-dev; do
   have "$p" || need+=("$p")
 done
 

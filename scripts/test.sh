@@ -21,3 +21,6 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
   # One at a time: the named objects and the server window are shared by all processes.
   ctest --test-dir '$BUILD_DIR/win64' --output-on-failure
 "
+# Every benchmark once with a small N, so that they keep building and
+# working; no time is asserted.
+"$root/scripts/bench.sh" --smoke

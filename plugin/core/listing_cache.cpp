@@ -21,11 +21,16 @@ TListingEntry TSearchResult::Entry(int iIndex) const {
 
 namespace {
 
-size_t KeyHash(std::u16string_view sKey) { return std::hash<std::u16string_view>{}(sKey); }
+uint64_t KeyHash(std::u16string_view sKey) { return std::hash<std::u16string_view>{}(sKey); }
+
+// The hash bits a slot keeps: never 0, so that a filled slot is never 0 either.
+uint64_t SlotTag(uint64_t iHash) { return (iHash >> 32 | 1) << 32; }
 
 std::u16string_view NameKey(const TSearchResult& result, int iIndex) {
   return WithoutTrailingBackslash(result.Names(iIndex));
 }
+
+constexpr uint64_t RECORD_MASK = 0xFFFFFFFFu;
 
 }  // namespace
 
@@ -39,13 +44,17 @@ void TNameKeyIndex::Build(const TSearchResult& result) {
   const size_t iMask = iSize - 1;
   for (size_t iRecord = 0; iRecord < iRecords; ++iRecord) {
     const std::u16string_view sKey = NameKey(result, static_cast<int>(iRecord));
-    for (size_t i = KeyHash(sKey) & iMask;; i = (i + 1) & iMask) {
+    const uint64_t iHash = KeyHash(sKey);
+    const uint64_t iTag = SlotTag(iHash);
+    for (size_t i = iHash & iMask;; i = (i + 1) & iMask) {
       if (vSlots[i] == 0) {
-        vSlots[i] = static_cast<uint32_t>(iRecord + 1);
+        vSlots[i] = iTag | (iRecord + 1);
         break;
       }
       // An earlier record with the same key keeps the slot: the first wins.
-      if (NameKey(result, static_cast<int>(vSlots[i] - 1)) == sKey) break;
+      if ((vSlots[i] & ~RECORD_MASK) == iTag &&
+          NameKey(result, static_cast<int>((vSlots[i] & RECORD_MASK) - 1)) == sKey)
+        break;
     }
   }
 }
@@ -53,9 +62,13 @@ void TNameKeyIndex::Build(const TSearchResult& result) {
 int TNameKeyIndex::Find(const TSearchResult& result, std::u16string_view sNameKey) const {
   if (vSlots.empty()) return -1;
   const size_t iMask = vSlots.size() - 1;
-  for (size_t i = KeyHash(sNameKey) & iMask;; i = (i + 1) & iMask) {
-    if (vSlots[i] == 0) return -1;
-    const int iRecord = static_cast<int>(vSlots[i] - 1);
+  const uint64_t iHash = KeyHash(sNameKey);
+  const uint64_t iTag = SlotTag(iHash);
+  for (size_t i = iHash & iMask;; i = (i + 1) & iMask) {
+    const uint64_t iSlot = vSlots[i];
+    if (iSlot == 0) return -1;
+    if ((iSlot & ~RECORD_MASK) != iTag) continue;
+    const int iRecord = static_cast<int>((iSlot & RECORD_MASK) - 1);
     if (NameKey(result, iRecord) == sNameKey) return iRecord;
   }
 }

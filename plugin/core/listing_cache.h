@@ -49,9 +49,12 @@ class TNameKeyIndex {
   int Find(const TSearchResult& result, std::u16string_view sNameKey) const;
 
  private:
-  // Record number + 1 of each key, 0 for an empty slot; a power of two in
-  // size and at most half full, so a probe sequence stays short.
-  std::vector<uint32_t> vSlots;
+  // Each slot: the upper 32 bits of the key's hash above the record number
+  // + 1; 0 for an empty slot. A probe reads a record only when the stored
+  // hash bits match, so passing other keys' slots touches no record, which
+  // in a big listing would each be a cache miss. A power of two in size and
+  // at most half full, so a probe sequence stays short.
+  std::vector<uint64_t> vSlots;
 };
 
 // One listing snapshot. Made by FsFindFirst from the folder path and the tag
