@@ -369,8 +369,9 @@ int CommandGet(const std::u16string& sRemote, const std::u16string& sLocal, int 
     case FS_FILE_EXISTSRESUMEALLOWED:
       // Where the file manager asks the user, this host takes the answer from
       // its command line.
-      Print(u"  the target exists (" + std::u16string(FileResultName(iResult)) + u"): give --overwrite" +
-            (iResult == FS_FILE_EXISTSRESUMEALLOWED ? u" or --resume" : u"") + u" to replace it");
+      Print(u"  the target exists (" + std::u16string(FileResultName(iResult)) +
+            u"): give --overwrite to replace it" +
+            (iResult == FS_FILE_EXISTSRESUMEALLOWED ? u" or --resume to go on with it" : u""));
       return EXIT_FAILED;
     default:
       Print(u"  failed (" + std::u16string(FileResultName(iResult)) + u")");
