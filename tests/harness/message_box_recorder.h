@@ -1,54 +1,5 @@
-// TMessageBoxRecorder watches for the message boxes that this process shows,
-// from any thread, reads each one's caption and text as the user would see
-// them, and closes it with OK. Boxes are recorded in the order they appear.
-// While holding is on, boxes are recorded but left open until released.
+// The message-box recorder lives in tools/, since the command-line plugin
+// host uses it as well; the tests reach it through this header.
 #pragma once
 
-#include <windows.h>
-
-#include <condition_variable>
-#include <mutex>
-#include <set>
-#include <string>
-#include <thread>
-#include <vector>
-
-struct TRecordedBox {
-  std::wstring sCaption;
-  std::wstring sText;
-  DWORD dwThreadId;
-};
-
-class TMessageBoxRecorder {
- public:
-  TMessageBoxRecorder();
-  ~TMessageBoxRecorder();
-  TMessageBoxRecorder(const TMessageBoxRecorder&) = delete;
-  TMessageBoxRecorder& operator=(const TMessageBoxRecorder&) = delete;
-
-  std::vector<TRecordedBox> Boxes();
-  void Clear();
-  // Waits until at least iCount boxes have been recorded; false on time-out.
-  bool WaitForBoxes(size_t iCount, DWORD dwTimeoutMs = 10000);
-  // With holding on, new boxes stay open; Release closes those held.
-  void SetHolding(bool bHold);
-  void ReleaseHeld();
-  // Number of boxes recorded that are still open (held).
-  size_t HeldCount();
-
- private:
-  void Watch();
-  void Scan();
-
-  std::mutex mtx;
-  std::condition_variable cvChanged;
-  std::vector<TRecordedBox> vBoxes;
-  std::set<HWND> setSeen;
-  std::vector<HWND> vHeld;
-  bool bHolding = false;
-  bool bStop = false;
-  std::thread thWatcher;
-};
-
-// "Quillery: " + context, as the plugin's captions read.
-std::wstring Caption(const std::wstring& sContext);
+#include "tools/message_boxes/message_box_recorder.h"

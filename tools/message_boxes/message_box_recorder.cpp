@@ -1,4 +1,4 @@
-#include "tests/harness/message_box_recorder.h"
+#include "tools/message_boxes/message_box_recorder.h"
 
 #include <chrono>
 
@@ -27,7 +27,9 @@ BOOL CALLBACK CollectDialog(HWND hWnd, LPARAM lParam) {
 
 std::wstring Caption(const std::wstring& sContext) { return L"Quillery: " + sContext; }
 
-TMessageBoxRecorder::TMessageBoxRecorder() : thWatcher([this] { Watch(); }) {}
+TMessageBoxRecorder::TMessageBoxRecorder() : TMessageBoxRecorder(TOnBox()) {}
+
+TMessageBoxRecorder::TMessageBoxRecorder(TOnBox onBox) : onNewBox(std::move(onBox)), thWatcher([this] { Watch(); }) {}
 
 TMessageBoxRecorder::~TMessageBoxRecorder() {
   {
@@ -53,7 +55,7 @@ void TMessageBoxRecorder::Watch() {
 void TMessageBoxRecorder::Scan() {
   std::vector<HWND> vDialogs;
   EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&vDialogs));
-  std::lock_guard<std::mutex> lock(mtx);
+  std::unique_lock<std::mutex> lock(mtx);
   // Forget windows that are gone, so a later box with a reused handle counts.
   for (auto it = setSeen.begin(); it != setSeen.end();) it = IsWindow(*it) ? std::next(it) : setSeen.erase(it);
   for (HWND hDialog : vDialogs) {
@@ -63,6 +65,13 @@ void TMessageBoxRecorder::Scan() {
     vBoxes.push_back({WindowText(hDialog), hStatic ? WindowText(hStatic) : std::wstring(),
                       GetWindowThreadProcessId(hDialog, nullptr)});
     setSeen.insert(hDialog);
+    if (onNewBox) {
+      // Outside the lock: the callback may take its time or ask for Boxes().
+      const TRecordedBox box = vBoxes.back();
+      lock.unlock();
+      onNewBox(box);
+      lock.lock();
+    }
     if (bHolding)
       vHeld.push_back(hDialog);
     else
