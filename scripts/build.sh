@@ -2,6 +2,7 @@
 # Configures and builds the three trees under build/: native (portable code
 # and its unit tests), win32 (the 32-bit deliverables) and win64 (the 64-bit
 # deliverables and the Windows tests, which run under 64-bit Wine).
+# Ends by writing the release package into dist/ (scripts/dist.sh).
 # BUILD_DIR moves the trees elsewhere; SANITIZE=1 adds a sanitized native tree.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,3 +27,4 @@ cmake --build "$build/win32" -j "$jobs"
 configure "$build/win64" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run"
 cmake --build "$build/win64" -j "$jobs"
+"$root/scripts/dist.sh"
